@@ -11,6 +11,7 @@ packages=(
   cmake ninja-build dpkg-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
   wine64 xvfb xdotool x11-utils imagemagick googletest python3
+  clang libclang-rt-14-dev llvm-14
 )
 missing=()
 for p in "${packages[@]}"; do

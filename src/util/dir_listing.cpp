@@ -23,7 +23,7 @@ DirListingPtr OpenListing(const std::wstring& directory, const std::wstring& pat
     if (!search.empty() && search.back() != L'\\') search += L'\\';
     search += pattern.empty() ? L"*.*" : pattern;
 
-    auto listing = std::make_unique<DirListing>();
+    DirListingPtr listing(new DirListing);
     listing->find.reset(FindFirstFileW(search.c_str(), &listing->data));
     if (listing->find) {
         listing->firstPending = true;
@@ -55,5 +55,7 @@ std::wstring EntryName(const DirListing& listing) {
 int EntryKind(const DirListing& listing) {
     return listing.current && (listing.data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 2 : 1;
 }
+
+void DirListingDeleter::operator()(DirListing* listing) const { delete listing; }
 
 void CloseListing(DirListingPtr& listing) { listing.reset(); }

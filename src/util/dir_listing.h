@@ -4,7 +4,11 @@
 #include <string>
 
 class DirListing;
-using DirListingPtr = std::unique_ptr<DirListing>;
+// The deleter lets callers hold the owner while DirListing stays opaque.
+struct DirListingDeleter {
+    void operator()(DirListing* listing) const;
+};
+using DirListingPtr = std::unique_ptr<DirListing, DirListingDeleter>;
 
 // An empty pattern means "*.*". None for a missing or unreadable directory; a listing
 // without entries for an existing directory where nothing matches.

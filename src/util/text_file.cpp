@@ -103,9 +103,11 @@ private:
 namespace {
 TextFilePtr Wrap(HANDLE h, bool readOnly) {
     if (h == INVALID_HANDLE_VALUE) return nullptr;
-    return std::make_unique<TextFile>(h, readOnly);
+    return TextFilePtr(new TextFile(h, readOnly));
 }
 }  // namespace
+
+void TextFileDeleter::operator()(TextFile* file) const { delete file; }
 
 TextFilePtr OpenRead(const std::wstring& path) {
     return Wrap(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),

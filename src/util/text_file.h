@@ -8,7 +8,12 @@
 enum class TextEncoding { Utf8, Ansi };
 
 class TextFile;
-using TextFilePtr = std::unique_ptr<TextFile>;
+// The deleter lets callers hold the owner while TextFile stays opaque; dropping an open file
+// writes out its buffer and closes it, like CloseText.
+struct TextFileDeleter {
+    void operator()(TextFile* file) const;
+};
+using TextFilePtr = std::unique_ptr<TextFile, TextFileDeleter>;
 
 TextFilePtr OpenRead(const std::wstring& path);    // existing file, read only, shared with nobody
 TextFilePtr CreateText(const std::wstring& path);  // created or emptied, shared with nobody

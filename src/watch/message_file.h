@@ -29,8 +29,7 @@ struct MessageFileContent {
 // Like ReadMessageFile, and tells whether the file was cut at kMessageReadLimit.
 std::optional<MessageFileContent> ReadMessageFileBounded(const std::wstring& path);
 
-// The lines of a message file's bytes: UTF-8 sequences taken whole by their lead byte, a
-// stray byte as "?", CR, LF, CR LF and NUL end a line.
+// The lines of a message file's bytes, cut by the program's text-line rules (ReadTextLine).
 std::vector<std::wstring> SplitMessageLines(const std::string& bytes);
 // yyyymmdd_hhiiss.msg for the date value when.
 std::wstring MessageFileName(DateValue when);

@@ -1,0 +1,138 @@
+// The poll of one directory against one stored key, and the poll of the watch directory.
+#include "watch/watch_scanner.h"
+
+#include <windows.h>
+
+#include "app/program_state.h"
+#include "config/conf_file.h"
+#include "log/log_writer.h"
+#include "ui/message_box.h"
+#include "ui/message_window.h"
+#include "util/number.h"
+#include "watch/message_file.h"
+#include "watch/selection.h"
+
+namespace {
+// The "*.msg" entries of one directory in the order the file system lists them, nothing
+// sorted. A missing or unreadable directory gives no listing; one without matches gives an
+// empty listing.
+class MessageListing {
+public:
+    explicit MessageListing(const std::wstring& directory) {
+        find_ = FindFirstFileW((directory + L"*.msg").c_str(), &data_);
+        if (find_ != INVALID_HANDLE_VALUE) {
+            opened_ = pending_ = true;
+            return;
+        }
+        const DWORD error = GetLastError();
+        const DWORD attributes = GetFileAttributesW(directory.empty() ? L"." : directory.c_str());
+        opened_ = (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) &&
+                  attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    ~MessageListing() {
+        if (find_ != INVALID_HANDLE_VALUE) FindClose(find_);
+    }
+    MessageListing(const MessageListing&) = delete;
+    MessageListing& operator=(const MessageListing&) = delete;
+
+    bool Opened() const { return opened_; }
+    bool Next() {
+        if (find_ == INVALID_HANDLE_VALUE) return false;
+        if (pending_) {
+            pending_ = false;
+            return true;
+        }
+        return FindNextFileW(find_, &data_) != 0;
+    }
+    std::wstring Name() const { return data_.cFileName; }
+    bool IsDirectory() const { return (data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+
+private:
+    HANDLE find_ = INVALID_HANDLE_VALUE;
+    WIN32_FIND_DATAW data_{};
+    bool opened_ = false;
+    bool pending_ = false;
+};
+
+void DebugLine(const std::wstring& text) {
+    if (DebugOn()) WriteLog(0, text);
+}
+
+// Reads, measures and shows one selected message; its key has already been recorded.
+void ShowMessageFile(const std::wstring& directory, const std::wstring& name, SelectionRule rule) {
+    const std::wstring path = directory + name;
+    WriteLog(0, L"Neue Message:" + path);
+    const std::optional<MessageFileContent> content = ReadMessageFileBounded(path);
+    if (!content) {
+        // Missing by now, locked by another reader, or no permission: reported whatever the
+        // rule; the recorded key keeps the file from being tried again.
+        WriteLog(1, L"Fehler beim Lesen der Message:" + path);
+        ShowErrorBox(L"Fehler beim Lesen der Nachrichtendatei :-(");
+        return;
+    }
+    if (content->cut)
+        WriteLog(0, L"Nachricht wurde nach " + Int64ToText(static_cast<int64_t>(kMessageReadLimit)) +
+                        L" Bytes abgeschnitten:" + path);
+
+    const std::vector<std::wstring>& lines = content->lines;
+    if (DebugOn()) {
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            WriteLog(0, L"Zeile " + Int64ToText(static_cast<int64_t>(i) + 1) + L":" + lines[i]);
+    }
+    const std::wstring text = MessageText(lines);
+    const MessageLayout layout = LayoutOf(lines);
+    if (layout.maxColumn > 40 && rule != SelectionRule::AnyDate)
+        DebugLine(L"FaktorW:" + Int64ToText(layout.extraWidth) + L";iMaxSpalte:" + Int64ToText(layout.maxColumn));
+
+    // Asked for every message: the display may have changed while an earlier one was open.
+    const DisplayFit fit = FitToDisplay(layout.extraHeight, layout.extraWidth, GetSystemMetrics(SM_CXSCREEN),
+                                        GetSystemMetrics(SM_CYSCREEN));
+    if (fit.heightClamped) {
+        WriteLog(1, L"FaktorHeight der Nachricht ist gr\u00f6\u00dfer als Desktop");
+        ShowErrorBox(L"FaktorHeight: Fehler beim Lesen der Nachrichtendatei :-(");
+    }
+    if (fit.widthClamped) {
+        WriteLog(1, L"FaktorWidth der Nachricht ist gr\u00f6\u00dfer als Desktop");
+        ShowErrorBox(L"FaktorWidth: Fehler beim Lesen der Nachrichtendatei :-(");
+    }
+    WriteLog(0, L"Zeige Message:" + path + L";FaktorH:" + Int64ToText(fit.extraHeight) + L";FaktorW:" +
+                    Int64ToText(fit.extraWidth));
+    WriteLog(0, L"Inhalt Message:\r" + text);
+    ShowMessageWindow(text, name, fit.extraHeight, fit.extraWidth);
+    WriteLog(0, L"Beende Message:" + path);
+}
+}  // namespace
+
+void ScanDirectory(const std::wstring& directory, const std::wstring& keyName) {
+    MessageListing listing(directory);
+    if (!listing.Opened()) return;
+    while (listing.Next()) {
+        if (listing.IsDirectory()) continue;
+        const std::wstring name = listing.Name();
+        // The clock is read per entry: a message window may have been open for a while.
+        const EntryTimes times = EntryTimesOf(name, LocalSeconds());
+        DebugLine(L"NotifyActDay=" + g_settings.NotifyActDay + L",NotifyActTime=" + g_settings.NotifyActTime +
+                  L",Gefundene Datei:" + times.datePart + L", Today:" + times.today);
+        const SelectionRule rule = FindSelectionRule(g_settings.NotifyActDay, g_settings.NotifyActTime, times);
+        if (rule == SelectionRule::None) continue;
+        if (rule == SelectionRule::TodayRecent) DebugLine(L"sTime:" + times.sTime + L",FileTime:" + times.fileTime);
+
+        // The stored key is read afresh for every entry, so another writer of the
+        // configuration file and earlier messages of this poll both count.
+        const MessageKey stored = TextToInt64(ReadGlobalKey(keyName, L"0"));
+        const MessageKey key = MessageKeyOf(name);
+        if (key <= stored) continue;
+        // Recorded before it is shown, so that it is shown once even if reading fails.
+        WriteGlobalKey(keyName, Int64ToText(key));
+        ShowMessageFile(directory, name, rule);
+    }
+}
+
+namespace WatchScanner {
+void Poll() {
+    DebugLine(L"Search:WatchDir:" + g_settings.WatchDir);
+    if (g_settings.WatchDir.empty() || g_settings.WatchDir.back() != L'\\') g_settings.WatchDir += L'\\';
+    ScanDirectory(g_settings.WatchDir, L"LastMessage");
+    DebugLine(L"Search:WatchDir:Ende");
+}
+}  // namespace WatchScanner

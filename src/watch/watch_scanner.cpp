@@ -8,52 +8,12 @@
 #include "log/log_writer.h"
 #include "ui/message_box.h"
 #include "ui/message_window.h"
+#include "util/dir_listing.h"
 #include "util/number.h"
 #include "watch/message_file.h"
 #include "watch/selection.h"
 
 namespace {
-// The "*.msg" entries of one directory in the order the file system lists them, nothing
-// sorted. A missing or unreadable directory gives no listing; one without matches gives an
-// empty listing.
-class MessageListing {
-public:
-    explicit MessageListing(const std::wstring& directory) {
-        find_ = FindFirstFileW((directory + L"*.msg").c_str(), &data_);
-        if (find_ != INVALID_HANDLE_VALUE) {
-            opened_ = pending_ = true;
-            return;
-        }
-        const DWORD error = GetLastError();
-        const DWORD attributes = GetFileAttributesW(directory.empty() ? L"." : directory.c_str());
-        opened_ = (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) &&
-                  attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    }
-    ~MessageListing() {
-        if (find_ != INVALID_HANDLE_VALUE) FindClose(find_);
-    }
-    MessageListing(const MessageListing&) = delete;
-    MessageListing& operator=(const MessageListing&) = delete;
-
-    bool Opened() const { return opened_; }
-    bool Next() {
-        if (find_ == INVALID_HANDLE_VALUE) return false;
-        if (pending_) {
-            pending_ = false;
-            return true;
-        }
-        return FindNextFileW(find_, &data_) != 0;
-    }
-    std::wstring Name() const { return data_.cFileName; }
-    bool IsDirectory() const { return (data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
-
-private:
-    HANDLE find_ = INVALID_HANDLE_VALUE;
-    WIN32_FIND_DATAW data_{};
-    bool opened_ = false;
-    bool pending_ = false;
-};
-
 void DebugLine(const std::wstring& text) {
     if (DebugOn()) WriteLog(0, text);
 }
@@ -104,11 +64,11 @@ void ShowMessageFile(const std::wstring& directory, const std::wstring& name, Se
 }  // namespace
 
 void ScanDirectory(const std::wstring& directory, const std::wstring& keyName) {
-    MessageListing listing(directory);
-    if (!listing.Opened()) return;
-    while (listing.Next()) {
-        if (listing.IsDirectory()) continue;
-        const std::wstring name = listing.Name();
+    DirListingPtr listing = OpenListing(directory, L"*.msg");
+    if (!listing) return;
+    while (NextEntry(*listing)) {
+        if (EntryKind(*listing) == 2) continue;
+        const std::wstring name = EntryName(*listing);
         // The clock is read per entry: a message window may have been open for a while.
         const EntryTimes times = EntryTimesOf(name, LocalSeconds());
         DebugLine(L"NotifyActDay=" + g_settings.NotifyActDay + L",NotifyActTime=" + g_settings.NotifyActTime +
@@ -126,6 +86,7 @@ void ScanDirectory(const std::wstring& directory, const std::wstring& keyName) {
         WriteGlobalKey(keyName, Int64ToText(key));
         ShowMessageFile(directory, name, rule);
     }
+    CloseListing(listing);
 }
 
 namespace WatchScanner {

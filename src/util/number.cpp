@@ -44,7 +44,7 @@ int64_t TextToInt64(const std::wstring& text) {
 }
 
 std::wstring Int64ToText(int64_t value) {
-    // Work on the magnitude as unsigned so the smallest value needs no special case.
+    // Work on the magnitude as unsigned so the smallest value needs no extra branch.
     uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     wchar_t digits[24];
     size_t pos = sizeof(digits) / sizeof(digits[0]);

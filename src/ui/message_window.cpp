@@ -60,6 +60,15 @@ LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             reinterpret_cast<HWND>(lParam) == open->okButton && open->okButton)
             open->okPressed = true;
         return 0;
+    case WM_GETMINMAXINFO: {
+        // The window is as large as its message needs, even beyond the screen; the system
+        // would otherwise cut it to the screen's size. It has no sizing border, so only the
+        // program sets its size.
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMaxTrackSize.x = 32767;
+        limits->ptMaxTrackSize.y = 32767;
+        return 0;
+    }
     case WM_CLOSE:
         // Alt+F4 and every other close request leave the window open: only "Ok" closes it.
         return 0;

@@ -131,7 +131,12 @@ void ShowInfoWindow() {
     SetForegroundWindow(window);
     UpdateWindow(window);
 
-    RunNestedWait(nullptr, nullptr, [&] { return self.finished || !IsWindow(window); });
+    // A close request posted to this window would be dropped with the main loop's events;
+    // it ends this window's wait instead.
+    const auto closeRequest = [&](const MSG& msg) {
+        if (msg.message == WM_CLOSE && msg.hwnd == window) self.finished = true;
+    };
+    RunNestedWait(nullptr, closeRequest, [&] { return self.finished || !IsWindow(window); });
     if (IsWindow(window)) DestroyWindow(window);
     // The logo is deleted here, after the control that showed it has gone.
 }

@@ -7,7 +7,7 @@
 
 #include "app/app_paths.h"
 #include "app/exit_program.h"
-#include "app/startup.h"
+#include "app/tray_app.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
@@ -15,6 +15,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the folder dialog needs COM
 
     InitProgramState();
-    RunStartup();
+    TrayApp::Run();
     ExitProgram();
 }

@@ -86,17 +86,13 @@ TEST_F(LoadSettingsTest, UnopenableFileKeepsTheFirstValues) {
     LoadSettings();  // no file at all
     EXPECT_EQ(LogLines(), std::vector<std::string>{Error(L"Kann Conf File:'" + g_paths.ConfFilePath +
                                                           L"' nicht öffnen")});
-    const Settings first = [] {
-        Settings s;
-        s.WatchDir = g_paths.ProgramDir;
-        return s;
-    }();
-    EXPECT_EQ(g_settings.Debug, first.Debug);
-    EXPECT_EQ(g_settings.WatchDir, first.WatchDir);
+    EXPECT_EQ(g_settings.Debug, L"0");
+    EXPECT_EQ(g_settings.WatchDir, g_paths.ProgramDir);
     EXPECT_EQ(g_settings.Pollintervall, L"0");
     EXPECT_EQ(g_settings.AllowAdhoc, L"");
     EXPECT_EQ(g_settings.NotifyActDay, L"");
     EXPECT_EQ(g_settings.NotifyActTime, L"");
+    EXPECT_EQ(g_settings.QuitMode, L"0");
     EXPECT_EQ(g_state.PollIntervalMs, 0);
     EXPECT_FALSE(FileExists(g_paths.ConfFilePath));
 }

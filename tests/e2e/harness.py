@@ -178,8 +178,10 @@ class ProgramFolder:
         return start_program(self.exe_windows, *args, cwd=self.linux, **kw)
 
     def run(self, *args, timeout=60):
-        """Starts the program and waits for its end; returns the exit code."""
-        return run_program(self.exe_windows, *args, cwd=self.linux, timeout=timeout)
+        """Runs the program through its start-up and returns its exit code. A program that goes
+        on running after start-up (its tray main window appears) is asked to end by a close
+        request to that window."""
+        return run_through_startup(self.exe_windows, *args, cwd=self.linux, timeout=timeout)
 
     def cleanup(self):
         for path in (self.conf_path(), self.log_path()):
@@ -276,12 +278,43 @@ def stop_process(p):
 
 
 def run_program(exe_windows, *args, cwd=None, timeout=60):
+    """Starts the program and waits for it to end by itself; returns the exit code."""
     p = start_program(exe_windows, *args, cwd=cwd)
     try:
         code = wait_exit(p, timeout)
         if code is None:
             raise AssertionError("%s %s still runs after %ss" % (exe_windows, " ".join(args), timeout))
         return code
+    finally:
+        stop_process(p)
+
+
+MAIN_WINDOW_TITLE = "Notiwell - SysTray Invisible Window"
+
+
+def end_program(p, exe_windows, timeout=30):
+    """Asks a running program to end through its main window and returns its exit code."""
+    close_windows(MAIN_WINDOW_TITLE, image=exe_windows)
+    code = wait_exit(p, timeout)
+    if code is None:
+        raise AssertionError("%s did not end after the close request" % exe_windows)
+    return code
+
+
+def run_through_startup(exe_windows, *args, cwd=None, timeout=60):
+    """Starts the program; when it ends by itself, returns its exit code; when its main window
+    appears (start-up is complete), ends it through that window and returns the exit code."""
+    p = start_program(exe_windows, *args, cwd=cwd)
+    try:
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            code = wait_exit(p, 0.3)
+            if code is not None:
+                return code
+            if find_windows(MAIN_WINDOW_TITLE, image=exe_windows):
+                return end_program(p, exe_windows)
+        raise AssertionError("%s %s neither ended nor showed its main window within %ss"
+                             % (exe_windows, " ".join(args), timeout))
     finally:
         stop_process(p)
 
@@ -432,21 +465,34 @@ def _unescape(text):
     return re.sub(r"\\(.)", lambda m: {"r": "\r", "n": "\n", "t": "\t"}.get(m.group(1), m.group(1)), text)
 
 
-def find_windows(title, wait=0.0):
-    """Top-level windows titled exactly title (waiting up to wait seconds), with their children."""
-    code, out = run_tool("winprobe", "find", title, "--wait", str(int(wait * 1000)), timeout=wait + 60)
+def _probe(command, title, *extra, wait=0.0, image=None):
+    args = [command, title, *extra, "--wait", str(int(wait * 1000))]
+    if image:
+        args += ["--image", image]
+    code, out = run_tool("winprobe", *args, timeout=wait + 60)
     if code not in (0, 3):
-        raise AssertionError("winprobe failed with %s" % code)
-    return parse_probe(out)
+        raise AssertionError("winprobe %s failed with %s" % (command, code))
+    return code, out
+
+
+def find_windows(title, wait=0.0, image=None):
+    """Top-level windows titled exactly title (waiting up to wait seconds), with their children;
+    image (a Windows path) keeps only the windows of that executable."""
+    return parse_probe(_probe("find", title, wait=wait, image=image)[1])
 
 
 def window_texts(window):
     return [c.get("text", "") for c in window["children"]]
 
 
-def click_button(title, button):
-    code, _ = run_tool("winprobe", "click", title, button)
-    return code == 0
+def click_button(title, button, wait=0.0, image=None):
+    """BM_CLICK to the button labelled button in the window titled title; True when found."""
+    return _probe("click", title, button, wait=wait, image=image)[0] == 0
+
+
+def close_windows(title, wait=0.0, image=None):
+    """WM_CLOSE to the windows titled title; True when there was one."""
+    return _probe("close", title, wait=wait, image=image)[0] == 0
 
 
 def xdotool(*args, timeout=30):

@@ -1,12 +1,17 @@
 // Finds top-level windows by title and prints their properties and child controls, or acts
 // on them, for the end-to-end tests. Output is UTF-8 on stdout, one record per line.
 //
-//   winprobe.exe find TITLE [--wait MS]   windows titled exactly TITLE, with their children;
+//   winprobe.exe find TITLE [--wait MS] [--image PATH]
+//                                         windows titled exactly TITLE, with their children;
 //                                         waits up to MS milliseconds (default 0) for one
 //   winprobe.exe list                     every top-level window that has a title
-//   winprobe.exe click TITLE BUTTON       BM_CLICK to the child button whose text, without
+//   winprobe.exe click TITLE BUTTON [--wait MS] [--image PATH]
+//                                         BM_CLICK to the child button whose text, without
 //                                         "&", is BUTTON, in the first window titled TITLE
-//   winprobe.exe close TITLE              WM_CLOSE to every window titled TITLE
+//   winprobe.exe close TITLE [--wait MS] [--image PATH]
+//                                         WM_CLOSE to every window titled TITLE
+//   --wait waits up to MS milliseconds for a window of that title (default 0).
+//   --image keeps only windows of processes whose executable is PATH (case-insensitive).
 //
 // Records:
 //   window hwnd=0x.. pid=N class=C visible=0|1 enabled=0|1 topmost=0|1 rect=L,T,R,B title=T
@@ -75,14 +80,28 @@ std::wstring RectOf(HWND w) {
            std::to_wstring(r.bottom);
 }
 
+std::wstring ImageOf(HWND w) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return L"";
+    wchar_t buf[MAX_PATH * 2] = {};
+    DWORD size = MAX_PATH * 2;
+    const bool ok = QueryFullProcessImageNameW(process, 0, buf, &size) != 0;
+    CloseHandle(process);
+    return ok ? std::wstring(buf, size) : L"";
+}
+
 struct Search {
     std::wstring title;
+    std::wstring image;  // empty: any process
     std::vector<HWND> found;
 };
 
 BOOL CALLBACK CollectTitled(HWND w, LPARAM param) {
     auto* s = reinterpret_cast<Search*>(param);
-    if (TextOf(w) == s->title) s->found.push_back(w);
+    if (TextOf(w) == s->title && (s->image.empty() || lstrcmpiW(ImageOf(w).c_str(), s->image.c_str()) == 0))
+        s->found.push_back(w);
     return TRUE;
 }
 
@@ -91,10 +110,10 @@ BOOL CALLBACK CollectAll(HWND w, LPARAM param) {
     return TRUE;
 }
 
-std::vector<HWND> FindTitled(const std::wstring& title, DWORD waitMs) {
+std::vector<HWND> FindTitled(const std::wstring& title, const std::wstring& image, DWORD waitMs) {
     const DWORD start = GetTickCount();
     for (;;) {
-        Search s{title, {}};
+        Search s{title, image, {}};
         EnumWindows(CollectTitled, reinterpret_cast<LPARAM>(&s));
         if (!s.found.empty() || GetTickCount() - start >= waitMs) return s.found;
         Sleep(100);
@@ -141,20 +160,26 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (argc < 3) return 1;
     const std::wstring title = argv[2];
-    if (command == L"find") {
-        DWORD waitMs = 0;
-        if (argc == 5 && std::wstring(argv[3]) == L"--wait") waitMs = static_cast<DWORD>(_wtoi(argv[4]));
-        else if (argc != 3) return 1;
-        const std::vector<HWND> found = FindTitled(title, waitMs);
+    std::vector<std::wstring> positional;
+    DWORD waitMs = 0;
+    std::wstring image;
+    for (int i = 3; i < argc; ++i) {
+        const std::wstring arg = argv[i];
+        if (arg == L"--wait" && i + 1 < argc) waitMs = static_cast<DWORD>(_wtoi(argv[++i]));
+        else if (arg == L"--image" && i + 1 < argc) image = argv[++i];
+        else positional.push_back(arg);
+    }
+    if (command == L"find" && positional.empty()) {
+        const std::vector<HWND> found = FindTitled(title, image, waitMs);
         for (HWND w : found) {
             PrintWindow(w);
             for (HWND c : ChildrenOf(w)) PrintChild(c);
         }
         return found.empty() ? 3 : 0;
     }
-    if (command == L"click" && argc == 4) {
-        const std::wstring button = WithoutAmpersands(argv[3]);
-        for (HWND w : FindTitled(title, 0))
+    if (command == L"click" && positional.size() == 1) {
+        const std::wstring button = WithoutAmpersands(positional[0]);
+        for (HWND w : FindTitled(title, image, waitMs))
             for (HWND c : ChildrenOf(w))
                 if (WithoutAmpersands(TextOf(c)) == button) {
                     PostMessageW(c, BM_CLICK, 0, 0);
@@ -162,8 +187,8 @@ int wmain(int argc, wchar_t** argv) {
                 }
         return 3;
     }
-    if (command == L"close") {
-        const std::vector<HWND> found = FindTitled(title, 0);
+    if (command == L"close" && positional.empty()) {
+        const std::vector<HWND> found = FindTitled(title, image, waitMs);
         for (HWND w : found) PostMessageW(w, WM_CLOSE, 0, 0);
         return found.empty() ? 3 : 0;
     }

@@ -2,8 +2,8 @@
 # stopping the real notiwell.exe, reading its log and configuration, and finding its windows.
 #
 # The session (scripts/ctest-wine.sh) exports WINE, WINEPREFIX and DISPLAY; ctest adds
-# NOTIWELL_EXE (Linux path of notiwell.exe), NOTIWELL_TOOLS (folder of holdfile.exe and
-# winprobe.exe) and NOTIWELL_BUILD. Every process started here is stopped by its pid, at the
+# NOTIWELL_EXE (Linux path of notiwell.exe), NOTIWELL_TOOLS (folder of holdfile.exe,
+# holdsemaphore.exe and winprobe.exe) and NOTIWELL_BUILD. Every process started here is stopped by its pid, at the
 # latest when the test script ends.
 #
 # APPDATA cannot be set from the Linux side: Wine always gives its own user folder
@@ -358,6 +358,36 @@ class HeldFile:
 
     def __exit__(self, *exc):
         self.close()
+
+
+class HeldSemaphore:
+    """holdsemaphore.exe holding the named semaphore, as a running first instance would."""
+
+    def __init__(self, name, timeout=30):
+        ready_linux, _ = temp_windows_dir("nw_sem_")
+        self._ready_dir = ready_linux
+        ready = os.path.join(ready_linux, "ready.txt")
+        self.process = start_process([WINE, os.path.join(NOTIWELL_TOOLS, "holdsemaphore.exe"), name,
+                                      "--ready", to_windows(ready)])
+        self.state = wait_until(lambda: _read_if_exists(ready), timeout, "holdsemaphore ready")
+        if self.state != "held":
+            self.close()
+            raise AssertionError("holdsemaphore could not claim %s: %s" % (name, self.state))
+
+    def close(self):
+        stop_process(self.process)
+        shutil.rmtree(self._ready_dir, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+def instance_name(exe_windows):
+    """The semaphore name the program derives from its full path."""
+    return re.sub(r"[\\: .]", "_", exe_windows)
 
 
 def _read_if_exists(path):

@@ -11,8 +11,11 @@
 using MessageKey = int64_t;
 
 MessageKey MessageKeyOf(const std::wstring& fileName);
-// The file's lines, or none when it cannot be opened.
+// The file's lines, or none when it cannot be opened. An open that meets a sharing violation
+// is tried again every kSharingRetryStepMs for up to kSharingRetryMs in all.
 std::optional<std::vector<std::wstring>> ReadMessageFile(const std::wstring& path);
+constexpr unsigned kSharingRetryMs = 1000;
+constexpr unsigned kSharingRetryStepMs = 50;
 // Every line followed by one carriage return.
 std::wstring MessageText(const std::vector<std::wstring>& lines);
 // Writes a new message file into directory (which ends with "\"); true on success.

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include "app/program_state.h"
-#include "config/conf_file.h"
 #include "log/log_writer.h"
 #include "ui/message_box.h"
 #include "ui/message_window.h"
@@ -12,6 +11,7 @@
 #include "util/number.h"
 #include "watch/message_file.h"
 #include "watch/selection.h"
+#include "watch/stored_key.h"
 
 namespace {
 void DebugLine(const std::wstring& text) {
@@ -79,11 +79,10 @@ void ScanDirectory(const std::wstring& directory, const std::wstring& keyName) {
 
         // The stored key is read afresh for every entry, so another writer of the
         // configuration file and earlier messages of this poll both count.
-        const MessageKey stored = TextToInt64(ReadGlobalKey(keyName, L"0"));
         const MessageKey key = MessageKeyOf(name);
-        if (key <= stored) continue;
+        if (key <= CurrentKeyToBeat(keyName)) continue;
         // Recorded before it is shown, so that it is shown once even if reading fails.
-        WriteGlobalKey(keyName, Int64ToText(key));
+        RecordKey(keyName, key);
         ShowMessageFile(directory, name, rule);
     }
     CloseListing(listing);

@@ -5,6 +5,7 @@
 
 #include "config/conf_file.h"
 #include "ui/message_window.h"
+#include "watch/stored_key.h"
 
 std::vector<ShownMessage> g_shown;
 std::vector<ShownBox> g_boxes;
@@ -38,6 +39,7 @@ void WatchEnv::SetUp() {
     g_shown.clear();
     g_boxes.clear();
     g_watchedKey = L"LastMessage";
+    ForgetRunKeysForTesting();
     SetNow({2018, 9, 11, 15, 30, 0});
     SetClockHookForTesting(FixedClock);
     SetMessageWindowHookForTesting(RecordMessage);

@@ -119,6 +119,7 @@ Seen ShowAndWatch(const std::wstring& text, const std::wstring& fileName, int32_
                   bool* closed = nullptr) {
     const DWORD threadId = GetCurrentThreadId();
     std::atomic<bool> returned{false};
+    std::atomic<bool> rescued{false};
     Seen seen;
     std::thread watcher([&] {
         WaitUntil([&] {
@@ -130,15 +131,18 @@ Seen ShowAndWatch(const std::wstring& text, const std::wstring& fileName, int32_
         seen.ready = (GetWindowLongW(seen.window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
         ReadWindow(seen.window, threadId, seen);
         if (poke) poke(seen);
-        if (seen.ok.window) {
-            PostMessageW(seen.ok.window, BM_CLICK, 0, 0);
-        } else {
-            PostThreadMessageW(threadId, WM_QUIT, 0, 0);  // no button: end the wait anyway
+        if (seen.ok.window && IsWindow(seen.ok.window)) PostMessageW(seen.ok.window, BM_CLICK, 0, 0);
+        // Should "Ok" not end the call, a quit request ends the wait so that the test fails
+        // instead of hanging.
+        if (!WaitUntil([&] { return returned.load(); }, 10000)) {
+            rescued = true;
+            PostThreadMessageW(threadId, WM_QUIT, 0, 0);
         }
     });
     ShowMessageWindow(text, fileName, extraHeight, extraWidth);
     returned = true;
     watcher.join();
+    EXPECT_FALSE(rescued) << "pressing Ok did not end the call";
     if (closed) *closed = seen.window == nullptr || !IsWindow(seen.window);
     MSG quit;
     while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {

@@ -88,5 +88,45 @@ class NameTakenByAnotherProcess(InstanceCase):
         self.assertEqual(entries[-1], ("ERR", ALREADY_LINE))
 
 
+class TwoRealInstances(InstanceCase):
+    """Needs a first instance that keeps running after start-up (the tray program)."""
+
+    def start_first(self, folder):
+        p = folder.start()
+        self.addCleanup(h.stop_process, p)
+        windows = h.find_windows(h.MAIN_WINDOW_TITLE, wait=30, image=folder.exe_windows)
+        if not windows:
+            code = h.wait_exit(p, 0)
+            self.fail("first instance shows no main window (exit code %s)" % code)
+        return p
+
+    def test_second_start_beside_a_running_first(self):
+        self.write_conf(self.folder, "0")
+        first = self.start_first(self.folder)
+        before = len(h.log_entries(self.folder.log_path()))
+        self.start_second_and_check(self.folder, "0", before)
+        self.assertIsNone(h.wait_exit(first, 0), "the first instance keeps running")
+
+        # A copy of the same program in another folder has its own name and runs beside it.
+        # Both copies share the file name, and so their log and configuration under APPDATA.
+        other = h.ProgramFolder(exe_name=self.folder.exe_name, subdir="andere Kopie")
+        self.addCleanup(other.cleanup)
+        before = len(h.log_entries(other.log_path()))
+        other_first = self.start_first(other)
+        other_texts = [t for _, t in h.log_entries(other.log_path())[before:]]
+        self.assertNotIn(ALREADY_LINE, other_texts)
+        self.assertNotEqual(h.instance_name(other.exe_windows), h.instance_name(self.folder.exe_windows))
+        self.assertEqual(h.end_program(other_first, other.exe_windows), 0)
+
+        # After the first ends, a new start of the same file succeeds.
+        self.assertEqual(h.end_program(first, self.folder.exe_windows), 0)
+        before = len(h.log_entries(self.folder.log_path()))
+        third = self.start_first(self.folder)
+        texts = [t for _, t in h.log_entries(self.folder.log_path())[before:]]
+        self.assertNotIn(ALREADY_LINE, texts)
+        self.assertTrue(any(t.startswith("Startzeit des Rechners:") for t in texts), texts)
+        self.assertEqual(h.end_program(third, self.folder.exe_windows), 0)
+
+
 if __name__ == "__main__":
     h.main()

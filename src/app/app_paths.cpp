@@ -48,6 +48,11 @@ std::wstring EnvironmentValue(const std::wstring& name) {
     return std::wstring(buffer.data(), length);
 }
 
+void CreateDataDirectories(const AppPaths& paths, int32_t osVersionCode) {
+    if (osVersionCode > 60) MakeDirectory(paths.DataRoot);
+    MakeDirectory(paths.LogDir);
+}
+
 void InitProgramState() {
     g_settings = Settings{};
     g_settings.Debug = L"0";
@@ -56,6 +61,5 @@ void InitProgramState() {
     g_paths = DeriveAppPaths(QueryProgramPath(), code, code <= 60 ? L"" : EnvironmentValue(L"APPDATA"));
     g_settings.WatchDir = g_paths.ProgramDir;
     g_state = AppState{};
-    if (OsVersionCode() > 60) MakeDirectory(g_paths.DataRoot);
-    MakeDirectory(g_paths.LogDir);
+    CreateDataDirectories(g_paths, OsVersionCode());
 }

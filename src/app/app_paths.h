@@ -23,6 +23,10 @@ void PlaceFilesUnder(AppPaths& paths, const std::wstring& root);
 // The value of an environment variable; an unset one gives "".
 std::wstring EnvironmentValue(const std::wstring& name);
 
-// Entry steps 2 to 7: first values of Settings and AppState, the paths, and the data and log
+// Creates DataRoot when the version code is above 60, then LogDir; one level each, results
+// ignored (a missing parent leaves both uncreated).
+void CreateDataDirectories(const AppPaths& paths, int32_t osVersionCode);
+
+// At entry: first values of Settings and AppState, the paths, and the data and log
 // directories (DataRoot only for version codes above 60; results ignored).
 void InitProgramState();

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "config/conf_file.h"
+
 namespace {
 std::vector<ExitAction>& Actions() {
     static std::vector<ExitAction> actions;
@@ -28,6 +30,8 @@ void ExitProgram() {
         actions.pop_back();
         action();
     }
+    // A configuration file still open is written back if something was written to it.
+    TheConfFile().Close();
     if (g_exitHook) g_exitHook();
     ExitProcess(0);
 }

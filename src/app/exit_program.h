@@ -11,7 +11,8 @@
 using ExitAction = void (*)();
 void AddExitAction(ExitAction action);
 
-// Runs the release actions and ends the process with exit code 0. Does not return.
+// Runs the release actions, closes the configuration file and ends the process with exit
+// code 0. Does not return.
 [[noreturn]] void ExitProgram();
 
 // Tests may take the end of the process: the hook runs after the release actions instead of

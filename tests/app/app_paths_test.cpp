@@ -1,4 +1,6 @@
 // The paths derived from the program's location and the names taken from its file name.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include "app/app_paths.h"
@@ -83,5 +85,39 @@ TEST(AppPaths, ProgramPathIsThisExecutable) {
     const std::wstring path = QueryProgramPath();
     EXPECT_TRUE(FileExists(path)) << Narrow(path);
     EXPECT_NE(path.find(L"app_tests.exe"), std::wstring::npos) << Narrow(path);
+}
+TEST(AppPaths, DataAndLogFoldersAreCreatedOneLevelEach) {
+    struct Case {
+        const char* name;
+        int32_t code;
+        bool parentExists;
+        bool dataRootCreated, logDirCreated;
+    };
+    const Case cases[] = {
+        {"APPDATA data root", 110, true, true, true},
+        {"Server 2003", 65, true, true, true},
+        {"XP keeps the data in the program folder", 60, true, false, false},
+        {"parent of the data root missing", 110, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::wstring appData = c.parentExists ? dir / L"Roaming" : dir / L"fehlt\\Roaming";
+        if (c.parentExists) {
+            ASSERT_TRUE(CreateDirectoryW(appData.c_str(), nullptr));
+        }
+        const AppPaths p = DeriveAppPaths(dir / L"notify.exe", c.code, appData);
+        CreateDataDirectories(p, c.code);
+        const DWORD dataAttributes = GetFileAttributesW((appData + L"\\Notiwell").c_str());
+        EXPECT_EQ(dataAttributes != INVALID_FILE_ATTRIBUTES, c.dataRootCreated);
+        EXPECT_EQ(GetFileAttributesW((appData + L"\\Notiwell\\log").c_str()) != INVALID_FILE_ATTRIBUTES,
+                  c.logDirCreated);
+        // Below 61 the log folder lies in the program folder instead.
+        EXPECT_EQ(GetFileAttributesW((dir / L"log").c_str()) != INVALID_FILE_ATTRIBUTES, c.code <= 60);
+        RemoveDirectoryW((dir / L"log").c_str());
+        RemoveDirectoryW((appData + L"\\Notiwell\\log").c_str());
+        RemoveDirectoryW((appData + L"\\Notiwell").c_str());
+        RemoveDirectoryW(appData.c_str());
+    }
 }
 }  // namespace

@@ -45,13 +45,15 @@ std::string ReadUpTo(HANDLE file, std::size_t limit) {
 // A file that a writer still has open (or that another instance is reading this moment) fails
 // to open with a sharing violation. Its key is already recorded, so giving up at once would
 // lose the message for good: such an open is tried again for a short, bounded time.
-HANDLE OpenForReading(const std::wstring& path) {
+HANDLE OpenForReading(const std::wstring& path, unsigned& waitedMs) {
     const DWORD start = GetTickCount();
+    waitedMs = 0;
     for (;;) {
         HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) return h;
         if (GetTickCount() - start >= kSharingRetryMs) return h;
         Sleep(kSharingRetryStepMs);
+        waitedMs = GetTickCount() - start;
     }
 }
 
@@ -68,12 +70,14 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 }  // namespace
 
 std::optional<MessageFileContent> ReadMessageFileBounded(const std::wstring& path) {
-    FileHandle file(OpenForReading(path));
+    unsigned waitedMs = 0;
+    FileHandle file(OpenForReading(path, waitedMs));
     if (!file.Valid()) return std::nullopt;
     // One byte beyond the limit tells whether there is more than the limit.
     std::string data = ReadUpTo(file.Get(), kMessageReadLimit + 1);
     file.Close();
     MessageFileContent content;
+    content.waitedMs = waitedMs;
     if (data.size() > kMessageReadLimit) {
         content.cut = true;
         data.resize(kMessageReadLimit);

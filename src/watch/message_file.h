@@ -27,7 +27,8 @@ constexpr std::size_t kMessageReadLimit = 65536;
 
 struct MessageFileContent {
     std::vector<std::wstring> lines;
-    bool cut = false;  // the file held more than kMessageReadLimit bytes
+    bool cut = false;        // the file held more than kMessageReadLimit bytes
+    unsigned waitedMs = 0;   // how long the open waited for another process to let go
 };
 // Like ReadMessageFile, and tells whether the file was cut at kMessageReadLimit.
 std::optional<MessageFileContent> ReadMessageFileBounded(const std::wstring& path);

@@ -30,6 +30,9 @@ void ShowMessageFile(const std::wstring& directory, const std::wstring& name, Se
         ShowErrorBox(L"Fehler beim Lesen der Nachrichtendatei :-(");
         return;
     }
+    if (content->waitedMs > 0)
+        WriteLog(0, L"Nachrichtendatei war noch in Benutzung, gelesen nach " +
+                        Int64ToText(static_cast<int64_t>(content->waitedMs)) + L" ms:" + path);
     if (content->cut)
         WriteLog(0, L"Nachricht wurde nach " + Int64ToText(static_cast<int64_t>(kMessageReadLimit)) +
                         L" Bytes abgeschnitten:" + path);

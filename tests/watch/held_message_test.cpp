@@ -46,6 +46,7 @@ TEST_F(HeldMessageTest, WriterThatFinishesSoonIsWaitedFor) {
     EXPECT_EQ(g_shown[0].text, L"fertig\r");
     EXPECT_TRUE(g_boxes.empty());
     EXPECT_FALSE(Logged("[ERR]", "Fehler beim Lesen der Message:"));
+    EXPECT_TRUE(Logged("[LOG]", "Nachrichtendatei war noch in Benutzung, gelesen nach "));
 }
 
 TEST_F(HeldMessageTest, OpenFailuresEndWithinTheBound) {

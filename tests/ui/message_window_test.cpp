@@ -185,6 +185,13 @@ TEST_F(MessageWindowTest, LooksAsDescribedAndCloseRequestsLeaveItOpen) {
             SendMessageW(s.window, WM_SYSCOMMAND, SC_CLOSE, 0);
             SendMessageW(s.window, WM_CLOSE, 0, 0);
             PostMessageW(s.window, WM_CLOSE, 0, 0);
+            // Clicks on the picture and other control events are not "Ok".
+            if (s.picture.window) {
+                PostMessageW(s.picture.window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+                PostMessageW(s.picture.window, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+            }
+            SendMessageW(s.window, WM_COMMAND, MAKEWPARAM(2, STN_CLICKED), reinterpret_cast<LPARAM>(s.picture.window));
+            SendMessageW(s.window, WM_COMMAND, MAKEWPARAM(1, STN_CLICKED), reinterpret_cast<LPARAM>(s.text.window));
             // Posted after them, so the focus reaching "Ok" shows the requests have been handled.
             PostMessageW(s.window, WM_KEYDOWN, VK_TAB, 1);
             focusOnOkAfterTab = WaitUntil([&] { return FocusOfThread(GetWindowThreadProcessId(s.window, nullptr)) == s.ok.window; }, 5000);

@@ -160,8 +160,12 @@ void ShowMessageWindow(const std::wstring& text, const std::wstring& fileName, i
     open.okButton = CreateWindowExW(0, L"Button", L"Ok", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 5, 65,
                                     60, 25, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOkId)), instance,
                                     nullptr);
-    if (open.okButton)
-        SendMessageW(open.okButton, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    if (!open.okButton) {
+        // Without its button the window could never be closed and would hold up the program.
+        DestroyWindow(window);
+        return;
+    }
+    SendMessageW(open.okButton, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
 
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 

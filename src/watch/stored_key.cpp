@@ -16,6 +16,7 @@ struct RunKey {
     bool recorded = false;
     MessageKey newest = 0;   // the key this run recorded last, what the file should hold
     bool writeLost = false;  // that record did not reach the configuration file
+    bool startChecked = false;
 };
 std::map<std::wstring, RunKey> g_runKeys;
 bool g_readFailureLogged = false;
@@ -59,9 +60,15 @@ MessageKey CurrentKeyToBeat(const std::wstring& keyName) {
     } else if (read != StoredRead::Unreadable) {
         g_readFailureLogged = false;
     }
-    const RunKey& run = g_runKeys[keyName];
+    RunKey& run = g_runKeys[keyName];
     const MessageKey floor = run.recorded ? run.newest : StartKey(keyName);
     const MessageKey stored = read == StoredRead::Read ? TextToInt64(text) : 0;
+    // The start-up wrote its raise to the boot time moments ago: a lower value at the first
+    // look means that write never reached the file, and it counts as a lost record.
+    if (!run.startChecked && read == StoredRead::Read) {
+        run.startChecked = true;
+        if (!run.recorded && stored < floor) run.writeLost = true;
+    }
     return KeyToBeat(read == StoredRead::Read && !run.writeLost, stored, floor);
 }
 

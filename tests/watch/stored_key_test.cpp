@@ -174,6 +174,21 @@ TEST_F(StoredKeyTest, KeyLoweredByHandTakesEffectWhileTheFileWorks) {
     EXPECT_EQ(LogText().find("[ERR]"), std::string::npos);
 }
 
+TEST_F(StoredKeyTest, RaiseOfTheStartThatNeverReachedTheFileStillHolds) {
+    // The start-up raised LastMessage to 10:00 in memory, but the file kept 08:00.
+    PutTwo();
+    g_settings.LastMessage = L"20180911100000";
+    WriteGlobalKey(L"LastMessage", L"20180911080000");
+    ScanDirectory(root.path(), L"LastMessage");
+    ScanDirectory(root.path(), L"LastMessage");
+    EXPECT_EQ(ShownNames(), std::vector<std::wstring>{L"20180911_120000.msg"});
+    // The record reached the file, so from now on the stored value rules again.
+    EXPECT_EQ(StoredText(L"LastMessage"), L"20180911120000");
+    WriteGlobalKey(L"LastMessage", L"0");
+    ScanDirectory(root.path(), L"LastMessage");
+    EXPECT_EQ(g_shown.size(), 3u);
+}
+
 TEST_F(StoredKeyTest, MissingConfigurationIsCreatedByTheFirstRecord) {
     PutTwo();
     g_settings.LastMessage = L"20180911100000";

@@ -109,6 +109,14 @@ def icon_pixels(path):
     return _crop_raw(path, x, y, hgt, hgt, "rgb")
 
 
+def pixel_distance(a, b):
+    """Mean difference per colour value of two equally large raw images (0 = identical).
+    The tray draws an icon over the old one, so the same icon shows within a few units."""
+    if len(a) != len(b) or not a:
+        raise AssertionError("images of %d and %d bytes" % (len(a), len(b)))
+    return sum(abs(x - y) for x, y in zip(a, b)) / len(a)
+
+
 def _crop_raw(path, x, y, w, hgt, mapping):
     out = subprocess.run(["convert", path, "-crop", "%dx%d+%d+%d" % (w, hgt, x, y), "+repage", "-depth", "8",
                           "%s:-" % mapping], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=60)

@@ -36,10 +36,11 @@ class Running:
     """notiwell.exe started on a configuration with these settings and running until stop().
 
     watch_windows: the WatchDir; extra: further keys of group Global; local: start with
-    /LOCAL (configuration and log in the program folder). The program has shown its main
+    /LOCAL (configuration and log in the program folder); conf: the whole configuration
+    instead; keep_conf: the configuration file is already in place. The program has shown its main
     window when the constructor returns."""
 
-    def __init__(self, case, watch_windows, folder=None, local=False, conf=None, **extra):
+    def __init__(self, case, watch_windows, folder=None, local=False, conf=None, keep_conf=False, **extra):
         self.case = case
         self.folder = folder or h.ProgramFolder()
         if folder is None:
@@ -48,7 +49,8 @@ class Running:
         keys = dict(WatchDir=watch_windows, Pollintervall="1", NotifyActDay="0", NotifyActTime="0",
                     Debug="0", QuitMode="1", AllowAdhoc="0")
         keys.update(extra)
-        self.folder.write_conf(conf if conf is not None else h.conf_text(**keys), local=local)
+        if not keep_conf:
+            self.folder.write_conf(conf if conf is not None else h.conf_text(**keys), local=local)
         self.title = self.folder.exe_name.replace(".exe", "")
         args = ["/LOCAL"] if local else []
         self.process = self.folder.start(*args)
@@ -72,6 +74,10 @@ class Running:
 
     def entries(self):
         return h.log_entries(self.log_path)
+
+    def raw_count(self, text):
+        """Occurrences of text in the log as it is, cut lines included."""
+        return h.read_log(self.log_path).count(text)
 
     def count(self, prefix):
         return sum(1 for t in self.texts() if t.startswith(prefix))
@@ -168,38 +174,37 @@ class Immutable:
 
 
 class SmallDisk:
-    """A tmpfs of a few hundred kilobytes mounted at a fresh folder; skips where mounting is
-    not allowed. fill() leaves no free byte."""
+    """A tmpfs of size_kb kilobytes mounted at the folder at (a fresh one by default); skips
+    where mounting is not allowed. fill() leaves no free byte, free() undoes it."""
 
-    def __init__(self, case, size_kb=512):
-        self.path = os.path.join(h.DRIVE_C, h.E2E_ROOT_NAME, "disk_%d" % os.getpid())
+    def __init__(self, case, size_kb=512, at=None):
+        self.path = at or os.path.join(h.DRIVE_C, h.E2E_ROOT_NAME, "disk_%s" % uuid.uuid4().hex[:8])
+        self._made = at is None
         os.makedirs(self.path, exist_ok=True)
         if subprocess.call(["mount", "-t", "tmpfs", "-o", "size=%dk" % size_kb, "tmpfs", self.path],
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) != 0:
-            os.rmdir(self.path)
+            if self._made:
+                os.rmdir(self.path)
             raise unittest.SkipTest("cannot mount a small file system here")
+        self.filler = os.path.join(self.path, "filler.bin")
         case.addCleanup(self.unmount)
 
     def fill(self):
-        filler = os.path.join(self.path, "filler.bin")
-        with open(filler, "ab") as f:
-            try:
-                while True:
-                    f.write(b"\0" * 4096)
-                    f.flush()
-            except OSError:
-                pass
-        # tmpfs may take a last partial block: fill it byte by byte.
-        with open(filler, "ab", buffering=0) as f:
-            try:
-                while True:
-                    f.write(b"\0")
-            except OSError:
-                pass
+        for chunk in (65536, 4096, 1):
+            with open(self.filler, "ab", buffering=0) as out:
+                try:
+                    while True:
+                        out.write(b"\0" * chunk)
+                except OSError:
+                    pass
+
+    def free(self):
+        os.unlink(self.filler)
 
     def unmount(self):
         for _ in range(20):
             if subprocess.call(["umount", self.path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) == 0:
                 break
             time.sleep(0.5)
-        shutil.rmtree(self.path, ignore_errors=True)
+        if self._made:
+            shutil.rmtree(self.path, ignore_errors=True)

@@ -85,17 +85,18 @@ HICON IconOrDefault(IconKind kind) {
     return icon ? icon : LoadIconW(nullptr, IDI_APPLICATION);
 }
 
+// The record always holds the current image and tooltip, so that a re-added icon shows them.
 void SetTrayIconImage(HICON image) {
-    if (!g_tray.iconAdded) return;
     g_tray.icon.hIcon = image;
+    if (!g_tray.iconAdded) return;
     g_tray.icon.uFlags = NIF_ICON;
     Shell_NotifyIconW(NIM_MODIFY, &g_tray.icon);
 }
 
 void SetTrayTooltip(const std::wstring& tip) {
-    if (!g_tray.iconAdded) return;
     wcsncpy(g_tray.icon.szTip, tip.c_str(), ARRAYSIZE(g_tray.icon.szTip) - 1);
     g_tray.icon.szTip[ARRAYSIZE(g_tray.icon.szTip) - 1] = L'\0';
+    if (!g_tray.iconAdded) return;
     g_tray.icon.uFlags = NIF_TIP;
     Shell_NotifyIconW(NIM_MODIFY, &g_tray.icon);
 }
@@ -111,6 +112,17 @@ void RemoveTrayIcon() {
 bool AddTrayIcon() {
     g_tray.icon.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
     return Shell_NotifyIconW(NIM_ADD, &g_tray.icon) != FALSE;
+}
+
+// After the notification area was re-created: the icon comes back with its current image and
+// tooltip, also when the first add at start-up found no notification area.
+void ReAddTrayIcon() {
+    if (g_tray.icon.cbSize == 0) return;  // hidden: no icon at all
+    // An add that fails for an icon we had still leaves it ours to change and remove.
+    if (AddTrayIcon() && !g_tray.iconAdded) {
+        g_tray.iconAdded = true;
+        AddExitAction(RemoveTrayIcon);
+    }
 }
 
 void CreateTrayIcon() {
@@ -145,7 +157,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     }
     if (g_tray.taskbarCreated != 0 && message == g_tray.taskbarCreated) {
-        if (g_tray.iconAdded) AddTrayIcon();
+        ReAddTrayIcon();
         return 0;
     }
     switch (message) {
@@ -251,7 +263,7 @@ void HandleCommand(UINT id) {
 
 void HandleEvent(const MSG& msg) {
     if (g_tray.taskbarCreated != 0 && msg.message == g_tray.taskbarCreated) {
-        if (g_tray.iconAdded) AddTrayIcon();
+        ReAddTrayIcon();
         return;
     }
     const MainEvent event = ClassifyMainEvent(msg, g_tray.window);

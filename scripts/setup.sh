@@ -10,7 +10,7 @@ mkdir -p "$cache"
 packages=(
   cmake ninja-build dpkg-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-  wine64 fonts-wine xvfb xdotool x11-utils imagemagick googletest python3
+  wine64 fonts-wine xvfb xdotool x11-utils imagemagick googletest python3 wixl zip
   clang libclang-rt-14-dev llvm-14
 )
 missing=()

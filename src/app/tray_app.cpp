@@ -229,21 +229,23 @@ void ShowStateBox(const std::wstring& text) {
     g_tray.inForeignLoop = false;
 }
 
+// Start and Stop: the icon changes at once, monitoring only once the box has been closed.
+void SwitchMonitoring(const wchar_t* logLine, HICON& icon, IconKind kind, const wchar_t* boxText,
+                      int32_t monitoring) {
+    WriteLog(0, logLine);
+    if (!icon) icon = IconOrDefault(kind);
+    SetTrayIconImage(icon);
+    ShowStateBox(ProgramTitle() + boxText);
+    g_state.Monitoring = monitoring;
+}
+
 void HandleCommand(UINT id) {
     switch (id) {
     case kCmdStart:
-        WriteLog(0, L"Start per SysTray");
-        if (!g_tray.activeIcon) g_tray.activeIcon = IconOrDefault(IconKind::Active);
-        SetTrayIconImage(g_tray.activeIcon);
-        ShowStateBox(ProgramTitle() + L" wird gestartet...");
-        g_state.Monitoring = 1;
+        SwitchMonitoring(L"Start per SysTray", g_tray.activeIcon, IconKind::Active, L" wird gestartet...", 1);
         break;
     case kCmdStop:
-        WriteLog(0, L"Stop per SysTray");
-        if (!g_tray.stoppedIcon) g_tray.stoppedIcon = IconOrDefault(IconKind::Stopped);
-        SetTrayIconImage(g_tray.stoppedIcon);
-        ShowStateBox(ProgramTitle() + L" wird gestoppt.");
-        g_state.Monitoring = 0;
+        SwitchMonitoring(L"Stop per SysTray", g_tray.stoppedIcon, IconKind::Stopped, L" wird gestoppt.", 0);
         break;
     case kCmdAdhoc:
         ShowAdhocComposer();

@@ -8,33 +8,10 @@
 #include "config/conf_document.h"
 #include "config/conf_file_testing.h"
 #include "util/text.h"
+#include "util/unique_handle.h"
 
 namespace {
-class FileHandle {
-public:
-    FileHandle() = default;
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle() { reset(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    FileHandle& operator=(FileHandle&& other) noexcept {
-        if (this != &other) {
-            reset();
-            h_ = other.h_;
-            other.h_ = INVALID_HANDLE_VALUE;
-        }
-        return *this;
-    }
-    HANDLE get() const { return h_; }
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    void reset() {
-        if (valid()) CloseHandle(h_);
-        h_ = INVALID_HANDLE_VALUE;
-    }
-
-private:
-    HANDLE h_ = INVALID_HANDLE_VALUE;
-};
+using FileHandle = UniqueFileHandle;
 
 int g_faultCountdown = 0;
 ConfWriteFault g_fault = ConfWriteFault::None;

@@ -25,6 +25,8 @@ public:
     HANDLE get() const { return handle_; }
     bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
     explicit operator bool() const { return valid(); }
+    // Gives the handle up without closing it.
+    HANDLE release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
     void reset(HANDLE h = INVALID_HANDLE_VALUE) {
         if (valid()) Traits::Close(handle_);
         handle_ = h;

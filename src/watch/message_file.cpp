@@ -8,26 +8,16 @@
 
 #include "log/log_writer.h"
 #include "util/text.h"
+#include "util/unique_handle.h"
 
 namespace {
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return h_; }
-    bool Close() {
-        if (!Valid()) return true;
-        const bool ok = CloseHandle(h_) != 0;
-        h_ = INVALID_HANDLE_VALUE;
-        return ok;
-    }
+using FileHandle = UniqueFileHandle;
 
-private:
-    HANDLE h_;
-};
+// Closes the file and tells whether the close, which may write out cached data, succeeded.
+bool CloseChecked(FileHandle& file) {
+    const HANDLE h = file.release();
+    return h == INVALID_HANDLE_VALUE || CloseHandle(h) != 0;
+}
 
 // Reads at most limit bytes; a read error ends the data there, like the end of the file.
 std::string ReadUpTo(HANDLE file, std::size_t limit) {
@@ -72,10 +62,10 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 std::optional<MessageFileContent> ReadMessageFileBounded(const std::wstring& path) {
     unsigned waitedMs = 0;
     FileHandle file(OpenForReading(path, waitedMs));
-    if (!file.Valid()) return std::nullopt;
+    if (!file.valid()) return std::nullopt;
     // One byte beyond the limit tells whether there is more than the limit.
-    std::string data = ReadUpTo(file.Get(), kMessageReadLimit + 1);
-    file.Close();
+    std::string data = ReadUpTo(file.get(), kMessageReadLimit + 1);
+    file.reset();
     MessageFileContent content;
     content.waitedMs = waitedMs;
     if (data.size() > kMessageReadLimit) {
@@ -103,14 +93,14 @@ bool WriteMessageFile(const std::wstring& directory, const std::wstring& text) {
         SetLastError(0);
         FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid()) {
+        if (!file.valid()) {
             const DWORD error = GetLastError();
             if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
             break;
         }
         WriteLog(0, L"Erstelle Adhoc Nachricht:" + name);
-        bool ok = WriteAll(file.Get(), bytes);
-        ok = file.Close() && ok;
+        bool ok = WriteAll(file.get(), bytes);
+        ok = CloseChecked(file) && ok;
         if (ok) return true;
         // A half-written file would be shown as a broken message; the composer keeps the text.
         DeleteFileW(path.c_str());

@@ -7,7 +7,7 @@
 
 namespace SubdirScanner {
 void Poll() {
-    if (DebugOn()) WriteLog(0, L"Search:WatchSubDir:" + g_settings.WatchSubDir);
+    WriteDebugLog(L"Search:WatchSubDir:" + g_settings.WatchSubDir);
     if (g_settings.WatchSubDir.empty()) {
         WriteLog(0, L"Es scheint keine zu \u00fcberwachenden SubDirs zu geben");
     } else {
@@ -16,7 +16,7 @@ void Poll() {
         DropTrailingComma(g_settings.WatchSubDir);
         for (const std::wstring& path : SubdirPaths(g_state.WatchDirBase, g_settings.WatchSubDir)) {
             g_settings.WatchDir = path;
-            if (DebugOn()) WriteLog(0, L"Suche SubDir in:" + g_settings.WatchDir);
+            WriteDebugLog(L"Suche SubDir in:" + g_settings.WatchDir);
             ScanDirectory(g_settings.WatchDir, L"LastSubMessage");
         }
     }

@@ -14,10 +14,6 @@
 #include "watch/stored_key.h"
 
 namespace {
-void DebugLine(const std::wstring& text) {
-    if (DebugOn()) WriteLog(0, text);
-}
-
 // Reads, measures and shows one selected message; its key has already been recorded.
 void ShowMessageFile(const std::wstring& directory, const std::wstring& name, SelectionRule rule) {
     const std::wstring path = directory + name;
@@ -45,7 +41,7 @@ void ShowMessageFile(const std::wstring& directory, const std::wstring& name, Se
     const std::wstring text = MessageText(lines);
     const MessageLayout layout = LayoutOf(lines);
     if (layout.maxColumn > 40 && rule != SelectionRule::AnyDate)
-        DebugLine(L"FaktorW:" + Int64ToText(layout.extraWidth) + L";iMaxSpalte:" + Int64ToText(layout.maxColumn));
+        WriteDebugLog(L"FaktorW:" + Int64ToText(layout.extraWidth) + L";iMaxSpalte:" + Int64ToText(layout.maxColumn));
 
     // Asked for every message: the display may have changed while an earlier one was open.
     const DisplayFit fit = FitToDisplay(layout.extraHeight, layout.extraWidth, GetSystemMetrics(SM_CXSCREEN),
@@ -74,11 +70,12 @@ void ScanDirectory(const std::wstring& directory, const std::wstring& keyName) {
         const std::wstring name = EntryName(*listing);
         // The clock is read per entry: a message window may have been open for a while.
         const EntryTimes times = EntryTimesOf(name, LocalSeconds());
-        DebugLine(L"NotifyActDay=" + g_settings.NotifyActDay + L",NotifyActTime=" + g_settings.NotifyActTime +
-                  L",Gefundene Datei:" + times.datePart + L", Today:" + times.today);
+        if (DebugOn())  // the only per-entry text of a poll where nothing is new: built only when logged
+            WriteDebugLog(L"NotifyActDay=" + g_settings.NotifyActDay + L",NotifyActTime=" + g_settings.NotifyActTime +
+                          L",Gefundene Datei:" + times.datePart + L", Today:" + times.today);
         const SelectionRule rule = FindSelectionRule(g_settings.NotifyActDay, g_settings.NotifyActTime, times);
         if (rule == SelectionRule::None) continue;
-        if (rule == SelectionRule::TodayRecent) DebugLine(L"sTime:" + times.sTime + L",FileTime:" + times.fileTime);
+        if (rule == SelectionRule::TodayRecent) WriteDebugLog(L"sTime:" + times.sTime + L",FileTime:" + times.fileTime);
 
         // The stored key is read afresh for every entry, so another writer of the
         // configuration file and earlier messages of this poll both count.
@@ -93,9 +90,9 @@ void ScanDirectory(const std::wstring& directory, const std::wstring& keyName) {
 
 namespace WatchScanner {
 void Poll() {
-    DebugLine(L"Search:WatchDir:" + g_settings.WatchDir);
+    WriteDebugLog(L"Search:WatchDir:" + g_settings.WatchDir);
     if (g_settings.WatchDir.empty() || g_settings.WatchDir.back() != L'\\') g_settings.WatchDir += L'\\';
     ScanDirectory(g_settings.WatchDir, L"LastMessage");
-    DebugLine(L"Search:WatchDir:Ende");
+    WriteDebugLog(L"Search:WatchDir:Ende");
 }
 }  // namespace WatchScanner

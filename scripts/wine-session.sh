@@ -34,6 +34,11 @@ start_wine_session() {
   else
     "$WINE" wineboot >/dev/null 2>&1 </dev/null || true
   fi
+  # This Wine does not pick up the fonts of Debian's fonts-wine by itself; in the prefix's font
+  # folder it does, so windows get Tahoma as their GUI font and Marlett for caption buttons.
+  if [ -d /usr/share/wine/fonts ] && [ -d "$WINEPREFIX/drive_c/windows/Fonts" ]; then
+    cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
   "$WINESERVER" -w >/dev/null 2>&1 &  # returns at once while the persistent server lives
 }
 

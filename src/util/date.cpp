@@ -2,6 +2,8 @@
 // arithmetic. No clock here: the system clock lives in date_win.cpp.
 #include "util/date.h"
 
+#include <cwchar>
+
 namespace {
 bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
 
@@ -77,6 +79,13 @@ std::wstring FormatDateMask(const std::wstring& mask, DateValue d) {
     const CivilTime t = CivilFromDate(d);
     std::wstring out;
     out.reserve(mask.size() + 8);
+    // Tokens in the order they are tried: "yyyy" before "yy".
+    const struct {
+        const wchar_t* token;
+        int value;
+        int width;
+    } fields[] = {{L"yyyy", t.year, 4}, {L"yy", t.year % 100, 2}, {L"mm", t.month, 2}, {L"dd", t.day, 2},
+                  {L"hh", t.hour, 2},   {L"ii", t.minute, 2},     {L"ss", t.second, 2}};
     size_t i = 0;
     while (i < mask.size()) {
         if (mask[i] != L'%') {
@@ -84,32 +93,17 @@ std::wstring FormatDateMask(const std::wstring& mask, DateValue d) {
             continue;
         }
         const size_t p = i + 1;
-        if (TokenAt(mask, p, L"yyyy")) {
-            AppendPadded(out, t.year, 4);
-            i = p + 4;
-        } else if (TokenAt(mask, p, L"yy")) {
-            AppendPadded(out, t.year % 100, 2);
-            i = p + 2;
-        } else if (TokenAt(mask, p, L"mm")) {
-            AppendPadded(out, t.month, 2);
-            i = p + 2;
-        } else if (TokenAt(mask, p, L"dd")) {
-            AppendPadded(out, t.day, 2);
-            i = p + 2;
-        } else if (TokenAt(mask, p, L"hh")) {
-            AppendPadded(out, t.hour, 2);
-            i = p + 2;
-        } else if (TokenAt(mask, p, L"ii")) {
-            AppendPadded(out, t.minute, 2);
-            i = p + 2;
-        } else if (TokenAt(mask, p, L"ss")) {
-            AppendPadded(out, t.second, 2);
-            i = p + 2;
-        } else {
-            // A "%" that starts no token is copied; the next character is looked at afresh.
-            out += L'%';
-            i = p;
+        i = p;  // a "%" that starts no token is copied; the next character is looked at afresh
+        bool matched = false;
+        for (const auto& f : fields) {
+            if (TokenAt(mask, p, f.token)) {
+                AppendPadded(out, f.value, f.width);
+                i = p + std::wcslen(f.token);
+                matched = true;
+                break;
+            }
         }
+        if (!matched) out += L'%';
     }
     return out;
 }

@@ -332,57 +332,45 @@ def run_tool(name, *args, timeout=60):
         return code, out.read().decode("utf-8", "replace")
 
 
-class HeldFile:
+class _HeldByTool:
+    """A Wine tool that holds something until it is stopped; it writes "held" (or why not)
+    into a ready file once it holds it."""
+
+    def _start(self, prefix, what, tool, args, timeout):
+        ready_linux, _ = temp_windows_dir(prefix)
+        self._ready_dir = ready_linux
+        ready = os.path.join(ready_linux, "ready.txt")
+        self.process = start_process([WINE, os.path.join(NOTIWELL_TOOLS, tool + ".exe"), *args,
+                                      "--ready", to_windows(ready)])
+        self.state = wait_until(lambda: _read_if_exists(ready), timeout, tool + " ready")
+        if self.state != "held":
+            self.close()
+            raise AssertionError("%s could not hold %s: %s" % (tool, what, self.state))
+
+    def close(self):
+        stop_process(self.process)
+        shutil.rmtree(self._ready_dir, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+class HeldFile(_HeldByTool):
     """holdfile.exe holding a file open: HeldFile(windows_path, share="none", access="rw")."""
 
     def __init__(self, windows_path, share="none", access="rw", create=False, timeout=30):
-        ready_linux, ready_win = temp_windows_dir("nw_hold_")
-        self._ready_dir = ready_linux
-        ready = os.path.join(ready_linux, "ready.txt")
-        argv = [WINE, os.path.join(NOTIWELL_TOOLS, "holdfile.exe"), windows_path,
-                "--access", access, "--share", share, "--ready", to_windows(ready)]
-        if create:
-            argv.append("--create")
-        self.process = start_process(argv)
-        self.state = wait_until(lambda: _read_if_exists(ready), timeout, "holdfile ready")
-        if self.state != "held":
-            self.close()
-            raise AssertionError("holdfile could not open %s: %s" % (windows_path, self.state))
-
-    def close(self):
-        stop_process(self.process)
-        shutil.rmtree(self._ready_dir, ignore_errors=True)
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
+        args = [windows_path, "--access", access, "--share", share] + (["--create"] if create else [])
+        self._start("nw_hold_", windows_path, "holdfile", args, timeout)
 
 
-class HeldSemaphore:
+class HeldSemaphore(_HeldByTool):
     """holdsemaphore.exe holding the named semaphore, as a running first instance would."""
 
     def __init__(self, name, timeout=30):
-        ready_linux, _ = temp_windows_dir("nw_sem_")
-        self._ready_dir = ready_linux
-        ready = os.path.join(ready_linux, "ready.txt")
-        self.process = start_process([WINE, os.path.join(NOTIWELL_TOOLS, "holdsemaphore.exe"), name,
-                                      "--ready", to_windows(ready)])
-        self.state = wait_until(lambda: _read_if_exists(ready), timeout, "holdsemaphore ready")
-        if self.state != "held":
-            self.close()
-            raise AssertionError("holdsemaphore could not claim %s: %s" % (name, self.state))
-
-    def close(self):
-        stop_process(self.process)
-        shutil.rmtree(self._ready_dir, ignore_errors=True)
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
+        self._start("nw_sem_", name, "holdsemaphore", [name], timeout)
 
 
 def instance_name(exe_windows):
